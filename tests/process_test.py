@@ -132,7 +132,7 @@ def stdin_holds_characters(command):
 
 @case()
 def stdin_closed(command):
-    check_run(run(command, stdin=None, preexec_fn=closing(0)))
+    check_run(run(command, preexec_fn=closing(0)))
 
 
 @case()
@@ -155,7 +155,7 @@ def stdout_to_file(command):
 
 @case()
 def stdout_closed(command):
-    check_run(run(command, stdout=None, preexec_fn=closing(1)), expected=None)
+    check_run(run(command, preexec_fn=closing(1)), expected=b"")
 
 
 @case()

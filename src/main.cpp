@@ -1,5 +1,8 @@
-#include <csignal>
-#include <cstdio>
+// The C headers, ahead of any C++ one: MinGW's C++ library replaces printf
+// with a formatter of its own once a C++ header is in, and the program is
+// to write through the C runtime's printf on every platform.
+#include <signal.h>
+#include <stdio.h>
 
 #include "int_pair.hpp"
 
@@ -8,17 +11,17 @@ int main()
 #ifdef SIGPIPE
     // A reader that went away is one more failed write, which changes
     // nothing here; it must not end the process before the wait.
-    (void)std::signal(SIGPIPE, SIG_IGN);
+    (void)signal(SIGPIPE, SIG_IGN);
 #endif
 
     int_pair pair;
     pair.set(1, 2);
     const std::int32_t result = pair.sum();
 
-    (void)std::printf("Sum: %d", result);
+    (void)printf("Sum: %d", result);
     // The text has no line end, and whatever stdout is, it must be
     // there before the wait for input begins.
-    (void)std::fflush(stdout);
-    (void)std::getchar();
+    (void)fflush(stdout);
+    (void)getchar();
     return 0;
 }

@@ -1,0 +1,33 @@
+# 32-bit x86 Windows console programs on the Universal C Runtime, built with
+# Debian's mingw-w64 cross compiler.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+
+set(toolchain_prefix i686-w64-mingw32)
+# The posix thread model: GoogleTest needs std::mutex.
+set(CMAKE_C_COMPILER ${toolchain_prefix}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${toolchain_prefix}-g++-posix)
+set(CMAKE_RC_COMPILER ${toolchain_prefix}-windres)
+set(CMAKE_OBJDUMP ${toolchain_prefix}-objdump CACHE FILEPATH "objdump for the target")
+
+set(CMAKE_FIND_ROOT_PATH /usr/${toolchain_prefix})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# The compiler links msvcrt.dll by default. Its own specs with the UCRT in
+# msvcrt's place, and the headers told the same, make every program and
+# library of the build use the UCRT instead.
+set(ucrt_specs ${CMAKE_BINARY_DIR}/ucrt.specs)
+if(NOT EXISTS ${ucrt_specs})
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpspecs
+        OUTPUT_VARIABLE specs COMMAND_ERROR_IS_FATAL ANY)
+    string(REPLACE "-lmsvcrt" "-lucrt" specs "${specs}")
+    file(WRITE ${ucrt_specs} "${specs}")
+endif()
+set(CMAKE_C_FLAGS_INIT "-specs=${ucrt_specs} -D__MSVCRT_VERSION__=0xE00")
+set(CMAKE_CXX_FLAGS_INIT "${CMAKE_C_FLAGS_INIT}")
+# Static GCC, C++ and thread runtimes: the programs need nothing on Windows
+# beyond the system's own DLLs.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-specs=${ucrt_specs} -static")

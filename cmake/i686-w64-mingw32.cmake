@@ -30,4 +30,4 @@ set(CMAKE_C_FLAGS_INIT "-specs=${ucrt_specs} -D__MSVCRT_VERSION__=0xE00")
 set(CMAKE_CXX_FLAGS_INIT "${CMAKE_C_FLAGS_INIT}")
 # Static GCC, C++ and thread runtimes: the programs need nothing on Windows
 # beyond the system's own DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-specs=${ucrt_specs} -static")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")

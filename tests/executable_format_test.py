@@ -110,7 +110,7 @@ def main(tool, executable):
     file_format = re.search(r"file format (\S+)", headers).group(1)
     if file_format.startswith("elf"):
         failures = list(elf_failures(headers))
-    elif file_format == "pei-i386" or file_format.startswith("pe"):
+    elif file_format.startswith("pe"):
         failures = list(pe_failures(tool, executable, headers))
     else:
         failures = [f"no checks for the file format {file_format}"]

@@ -1,14 +1,17 @@
 # 32-bit x86 Windows console programs on the Universal C Runtime, built with
-# Debian's mingw-w64 cross compiler.
+# Debian's mingw-w64 cross compiler and run under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 
 set(toolchain_prefix i686-w64-mingw32)
 # The posix thread model: GoogleTest needs std::mutex.
+find_program(CMAKE_CXX_COMPILER ${toolchain_prefix}-g++-posix)
+find_program(CMAKE_RC_COMPILER ${toolchain_prefix}-windres)
+if(NOT CMAKE_CXX_COMPILER OR NOT CMAKE_RC_COMPILER)
+    message(FATAL_ERROR "No ${toolchain_prefix}-g++-posix or ${toolchain_prefix}-windres: "
+        "install Debian's g++-mingw-w64-i686-posix")
+endif()
 set(CMAKE_C_COMPILER ${toolchain_prefix}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${toolchain_prefix}-g++-posix)
-set(CMAKE_RC_COMPILER ${toolchain_prefix}-windres)
-set(CMAKE_OBJDUMP ${toolchain_prefix}-objdump CACHE FILEPATH "objdump for the target")
 
 set(CMAKE_FIND_ROOT_PATH /usr/${toolchain_prefix})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
@@ -26,8 +29,15 @@ if(NOT EXISTS ${ucrt_specs})
     string(REPLACE "-lmsvcrt" "-lucrt" specs "${specs}")
     file(WRITE ${ucrt_specs} "${specs}")
 endif()
-set(CMAKE_C_FLAGS_INIT "-specs=${ucrt_specs} -D__MSVCRT_VERSION__=0xE00")
+set(CMAKE_C_FLAGS_INIT "\"-specs=${ucrt_specs}\" -D__MSVCRT_VERSION__=0xE00")
 set(CMAKE_CXX_FLAGS_INIT "${CMAKE_C_FLAGS_INIT}")
 # Static GCC, C++ and thread runtimes: the programs need nothing on Windows
 # beyond the system's own DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+
+# Wine runs the programs here, with a prefix of the build's own.
+find_program(PAIR_SUM_WINE wine)
+if(PAIR_SUM_WINE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINEDEBUG=-all
+        ${PAIR_SUM_WINE})
+endif()

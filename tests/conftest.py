@@ -1,0 +1,49 @@
+import subprocess
+
+import pytest
+
+
+def pytest_addoption(parser):
+    parser.addoption("--program", help="the executable under test")
+    parser.addoption(
+        "--emulator",
+        action="append",
+        default=[],
+        help="a word of the command that runs the program, such as wine (repeatable)",
+    )
+
+
+@pytest.fixture(scope="session")
+def program(request):
+    path = request.config.getoption("program")
+    if not path:
+        pytest.fail("--program names no executable")
+    return path
+
+
+@pytest.fixture(scope="session")
+def emulated(request):
+    return bool(request.config.getoption("emulator"))
+
+
+@pytest.fixture(scope="session")
+def command(request, program):
+    """The words that start the program."""
+    return [*request.config.getoption("emulator"), program]
+
+
+@pytest.fixture(scope="session", autouse=True)
+def wine_server(request):
+    """Under Wine, a program of the tests' own keeps Wine's server up from
+    case to case. Without one, each case starts a server, which holds the
+    case's pipes open until it shuts down, seconds after the program ended."""
+    emulator = request.config.getoption("emulator")
+    if not emulator:
+        yield
+        return
+    quiet = {"stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
+    with subprocess.Popen([*emulator, "cmd"], stdin=subprocess.PIPE, **quiet) as keeper:
+        # Once this has run, the server is up, with no pipe of a case.
+        subprocess.run([*emulator, "cmd", "/c", "exit"], stdin=subprocess.DEVNULL, check=True, **quiet)
+        yield
+        keeper.stdin.close()

@@ -1,0 +1,102 @@
+"""What the Windows executable promises the platform."""
+
+import re
+
+import pefile
+import pytest
+
+RT_VERSION = 16
+RT_MANIFEST = 24
+CREATEPROCESS_MANIFEST_RESOURCE_ID = 1
+COFF_SYMBOL_SIZE = 18
+
+
+@pytest.fixture(scope="module")
+def pe(program):
+    return pefile.PE(program)
+
+
+@pytest.fixture(scope="module")
+def imports(pe):
+    return {
+        entry.dll.decode(): {symbol.name.decode() for symbol in entry.imports if symbol.name}
+        for entry in pe.DIRECTORY_ENTRY_IMPORT
+    }
+
+
+def resource(pe, resource_type, resource_id):
+    """The bytes of the resource of that type and ID, in its first language."""
+    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        for entry in kind.directory.entries if kind.id == resource_type else []:
+            if entry.id == resource_id:
+                data = entry.directory.entries[0].data.struct
+                return pe.get_data(data.OffsetToData, data.Size)
+    return None
+
+
+def coff_symbol_names(pe):
+    header = pe.FILE_HEADER
+    data = pe.__data__
+    strings = header.PointerToSymbolTable + COFF_SYMBOL_SIZE * header.NumberOfSymbols
+    names = set()
+    index = 0
+    while index < header.NumberOfSymbols:
+        start = header.PointerToSymbolTable + COFF_SYMBOL_SIZE * index
+        record = data[start : start + COFF_SYMBOL_SIZE]
+        if record[:4] == b"\0\0\0\0":
+            offset = strings + int.from_bytes(record[4:8], "little")
+            names.add(data[offset : data.find(b"\0", offset)].decode())
+        else:
+            names.add(record[:8].rstrip(b"\0").decode())
+        index += 1 + record[17]  # and its auxiliary records
+    return names
+
+
+def test_is_a_32_bit_x86_console_program(pe):
+    assert pe.FILE_HEADER.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]
+    assert pe.OPTIONAL_HEADER.Subsystem == pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_CUI"]
+
+
+def test_runs_where_the_ucrt_can(pe):
+    assert pe.OPTIONAL_HEADER.MajorSubsystemVersion >= 6
+
+
+@pytest.mark.parametrize("flag", ["DYNAMIC_BASE", "NX_COMPAT"])
+def test_has_dll_characteristic(pe, flag):
+    assert pe.OPTIONAL_HEADER.DllCharacteristics & pefile.DLL_CHARACTERISTICS[
+        f"IMAGE_DLLCHARACTERISTICS_{flag}"
+    ]
+
+
+def test_imports_kernel32_and_the_ucrt_alone(imports):
+    assert "KERNEL32.dll" in imports
+    assert all(dll == "KERNEL32.dll" or dll.startswith("api-ms-win-crt-") for dll in imports)
+
+
+@pytest.mark.parametrize("name", ["__stdio_common_vfprintf", "__acrt_iob_func", "getchar"])
+def test_reads_and_writes_through_the_ucrt(imports, name):
+    assert name in imports.get("api-ms-win-crt-stdio-l1-1-0.dll", set())
+
+
+def test_printf_is_the_ucrt_formatter(pe):
+    names = coff_symbol_names(pe)
+    assert "_main" in names, "no symbol table to check printf by"
+    assert not [name for name in names if "mingw_vfprintf" in name]
+
+
+def test_manifest_asks_to_run_as_the_invoker(pe):
+    manifest = resource(pe, RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID)
+    assert manifest is not None
+    assert re.search(rb'<requestedExecutionLevel\s+level="asInvoker"\s+uiAccess="false"\s*/>', manifest)
+
+
+def test_version_resource_names_the_program(pe):
+    assert resource(pe, RT_VERSION, 1) is not None
+    strings = {
+        key: value
+        for info in pe.FileInfo[0]
+        for table in getattr(info, "StringTable", [])
+        for key, value in table.entries.items()
+    }
+    assert strings[b"ProductName"] == b"pair-sum"
+    assert strings[b"OriginalFilename"] == b"pair-sum.exe"

@@ -73,7 +73,9 @@ def test_imports_kernel32_and_the_ucrt_alone(imports):
     assert all(dll == "KERNEL32.dll" or dll.startswith("api-ms-win-crt-") for dll in imports)
 
 
-@pytest.mark.parametrize("name", ["__stdio_common_vfprintf", "__acrt_iob_func", "getchar"])
+@pytest.mark.parametrize(
+    "name", ["__stdio_common_vfprintf", "__acrt_iob_func", "getchar", "_isatty", "setvbuf"]
+)
 def test_reads_and_writes_through_the_ucrt(imports, name):
     assert name in imports.get("api-ms-win-crt-stdio-l1-1-0.dll", set())
 

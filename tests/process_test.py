@@ -4,6 +4,7 @@ standard output, silence on standard error and the exit status."""
 import contextlib
 import os
 import re
+import resource
 import signal
 import subprocess
 import tempfile
@@ -24,7 +25,8 @@ WAIT_SECONDS = 0.5
 pytestmark = pytest.mark.filterwarnings("ignore:setDaemon:DeprecationWarning")
 
 native_only = pytest.mark.skipif(
-    "config.getoption('emulator')", reason="Wine has no POSIX signals for the program"
+    "config.getoption('emulator')",
+    reason="a Windows program under Wine has no POSIX signals: Ctrl-C, SIGXFSZ",
 )
 
 
@@ -33,15 +35,24 @@ def closing(fd):
     return lambda: os.close(fd)
 
 
+def file_size_limit(size):
+    """A preexec_fn that limits the size of the files the child writes."""
+    return lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
+
+
 @contextlib.contextmanager
 def stdout_as(kind):
     """Where stdout goes for a run: (the run's options, a function that
     gives back what the program wrote, or None where nothing can be read)."""
     if kind == "pipe":
         yield {"stdout": subprocess.PIPE}, None
-    elif kind == "file":
+    elif kind.startswith("file"):
+        # file, or file_limit_N: a file past whose Nth byte writes fail
         with tempfile.TemporaryFile() as file:
-            yield {"stdout": file}, lambda: os.pread(file.fileno(), 100, 0)
+            options = {"stdout": file}
+            if kind != "file":
+                options["preexec_fn"] = file_size_limit(int(kind.rpartition("_")[2]))
+            yield options, lambda: os.pread(file.fileno(), 100, 0)
     elif kind == "closed":
         yield {"stdout": subprocess.PIPE, "preexec_fn": closing(1)}, None
     elif kind == "full":
@@ -74,6 +85,8 @@ def check_ends_silently(result, stdout=EXPECTED):
         ("at_end", "pipe", EXPECTED),
         ("closed", "pipe", EXPECTED),
         ("at_end", "file", EXPECTED),
+        pytest.param("at_end", "file_limit_0", b"", marks=native_only),
+        pytest.param("at_end", "file_limit_3", EXPECTED[:3], marks=native_only),
         ("at_end", "closed", b""),
         ("at_end", "full", None),
         ("at_end", "reader_gone", None),
@@ -144,6 +157,29 @@ def test_pipe_shows_text_before_input_and_one_character_ends_the_wait(command):
         child.proc.kill()
 
 
+@pytest.mark.parametrize("kind", ["pipe", "file"])
+def test_next_reader_gets_all_but_one_character(command, kind):
+    data = b"abc\ndef\n"
+    with contextlib.ExitStack() as stack:
+        if kind == "pipe":
+            reader, writer = os.pipe()
+            stack.callback(os.close, reader)
+            stack.callback(os.close, writer)  # open: no end of input
+            os.write(writer, data)
+            os.set_blocking(reader, False)
+        else:
+            file = stack.enter_context(tempfile.TemporaryFile())
+            file.write(data)
+            file.seek(0)
+            reader = file.fileno()
+        check_ends_silently(run(command, stdin=reader))
+        try:
+            rest = os.read(reader, 100)
+        except BlockingIOError:
+            rest = b""
+    assert rest == data[1:]
+
+
 def at_terminal(command):
     # Ctrl-C must reach the program even where the tests run with SIGINT
     # ignored, as background jobs of a shell do.
@@ -178,3 +214,21 @@ def test_terminal_interrupt_ends_the_program(terminal):
     terminal.expect(pexpect.EOF, timeout=END_SECONDS)
     terminal.close()
     assert terminal.signalstatus == signal.SIGINT
+
+
+def test_terminal_takes_whole_lines_and_keeps_them(command, emulated):
+    # After the program, the shell reads the terminal: nothing of the line
+    # typed for the program may be left for it.
+    script = '"$@"; echo "[status $?]"; IFS= read -r line; echo "[next: $line]"'
+    child = at_terminal(["sh", "-c", script, "sh", *command])
+    try:
+        shows_text_and_waits(child, escapes=emulated)
+        child.send(b"abc")
+        assert child.expect([pexpect.TIMEOUT, b"\\[status"], timeout=WAIT_SECONDS) == 0
+        child.send(b"\r")
+        child.expect_exact(b"[status 0]", timeout=END_SECONDS)
+        assert child.expect([pexpect.TIMEOUT, b"\\[next"], timeout=WAIT_SECONDS) == 0
+        child.send(b"xyz\r")
+        child.expect_exact(b"[next: xyz]", timeout=END_SECONDS)
+    finally:
+        child.close(force=True)

@@ -15,7 +15,7 @@ import pytest
 
 EXPECTED = b"Sum: 3"
 # Generous, for a first start through an emulator.
-START_SECONDS = 60
+START_SECONDS = 20
 # How soon a program that has its input must end.
 END_SECONDS = 10
 # How long a program that should be waiting is watched for not ending.
@@ -79,17 +79,21 @@ def check_ends_silently(result, stdout=EXPECTED):
     assert result.returncode == 0
 
 
+def stream_case(stdin, stdout, shown, marks=()):
+    return pytest.param(stdin, stdout, shown, marks=marks, id=f"stdin_{stdin}-stdout_{stdout}")
+
+
 @pytest.mark.parametrize(
     "stdin, stdout, shown",
     [
-        ("at_end", "pipe", EXPECTED),
-        ("closed", "pipe", EXPECTED),
-        ("at_end", "file", EXPECTED),
-        pytest.param("at_end", "file_limit_0", b"", marks=native_only),
-        pytest.param("at_end", "file_limit_3", EXPECTED[:3], marks=native_only),
-        ("at_end", "closed", b""),
-        ("at_end", "full", None),
-        ("at_end", "reader_gone", None),
+        stream_case("at_end", "pipe", EXPECTED),
+        stream_case("closed", "pipe", EXPECTED),
+        stream_case("at_end", "file", EXPECTED),
+        stream_case("at_end", "file_limit_0", b"", marks=native_only),
+        stream_case("at_end", "file_limit_3", EXPECTED[:3], marks=native_only),
+        stream_case("at_end", "closed", b""),
+        stream_case("at_end", "full", None),
+        stream_case("at_end", "reader_gone", None),
     ],
 )
 def test_streams(command, stdin, stdout, shown):

@@ -139,11 +139,11 @@ def shows_text_and_waits(child, escapes=False):
     assert text(child.before) == b"", "after the text"
 
 
-def ends_with(child, keys, status=0):
+def ends_with(child, keys, exitstatus=0, signalstatus=None):
     child.send(keys)
     child.expect(pexpect.EOF, timeout=END_SECONDS)
     child.close()
-    assert (child.exitstatus, child.signalstatus) == (status, None)
+    assert (child.exitstatus, child.signalstatus) == (exitstatus, signalstatus)
 
 
 def test_pipe_shows_text_before_input_and_one_character_ends_the_wait(command):
@@ -214,10 +214,7 @@ def test_terminal_end_of_input_ends_the_wait(terminal, emulated):
 
 @native_only
 def test_terminal_interrupt_ends_the_program(terminal):
-    terminal.send(b"\x03")
-    terminal.expect(pexpect.EOF, timeout=END_SECONDS)
-    terminal.close()
-    assert terminal.signalstatus == signal.SIGINT
+    ends_with(terminal, b"\x03", exitstatus=None, signalstatus=signal.SIGINT)
 
 
 def test_terminal_takes_whole_lines_and_keeps_them(command, emulated):

@@ -185,11 +185,12 @@ def test_next_reader_gets_all_but_one_character(command, kind):
 
 
 def at_terminal(command):
-    # Ctrl-C must reach the program even where the tests run with SIGINT
-    # ignored, as background jobs of a shell do.
+    # env starts the command: pexpect would split a lone command at its
+    # spaces. Ctrl-C must reach the program even where the tests run with
+    # SIGINT ignored, as background jobs of a shell do.
     return pexpect.spawn(
-        command[0],
-        command[1:],
+        "env",
+        ["--", *command],
         timeout=START_SECONDS,
         preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL),
     )

@@ -27,7 +27,9 @@ def imports(pe):
 def resource(pe, resource_type, resource_id):
     """The bytes of the resource of that type and ID, in its first language."""
     for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
-        for entry in kind.directory.entries if kind.id == resource_type else []:
+        if kind.id != resource_type:
+            continue
+        for entry in kind.directory.entries:
             if entry.id == resource_id:
                 data = entry.directory.entries[0].data.struct
                 return pe.get_data(data.OffsetToData, data.Size)

@@ -13,6 +13,12 @@ def pytest_addoption(parser):
     )
 
 
+def is_windows_program(config):
+    """Whether the program is a Windows one, which runs under Wine."""
+    with open(config.getoption("program"), "rb") as stream:
+        return stream.read(2) == b"MZ"
+
+
 @pytest.fixture(scope="session")
 def program(request):
     path = request.config.getoption("program")
@@ -22,8 +28,8 @@ def program(request):
 
 
 @pytest.fixture(scope="session")
-def emulated(request):
-    return bool(request.config.getoption("emulator"))
+def windows(request, program):
+    return is_windows_program(request.config)
 
 
 @pytest.fixture(scope="session")
@@ -33,12 +39,12 @@ def command(request, program):
 
 
 @pytest.fixture(scope="session", autouse=True)
-def wine_server(request):
+def wine_server(request, windows):
     """Under Wine, a program of the tests' own keeps Wine's server up from
     case to case. Without one, each case starts a server, which holds the
     case's pipes open until it shuts down, seconds after the program ended."""
     emulator = request.config.getoption("emulator")
-    if not emulator:
+    if not (windows and emulator):
         yield
         return
     quiet = {"stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}

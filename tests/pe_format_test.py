@@ -76,10 +76,18 @@ def test_imports_kernel32_and_the_ucrt_alone(imports):
 
 
 @pytest.mark.parametrize(
-    "name", ["__stdio_common_vfprintf", "__acrt_iob_func", "getchar", "_isatty", "setvbuf"]
+    "dll, name",
+    [
+        *(
+            ("stdio", name)
+            for name in ["__stdio_common_vfprintf", "__acrt_iob_func", "fflush", "ferror"]
+            + ["getchar", "_fileno", "_isatty", "_setmode", "_read"]
+        ),
+        ("runtime", "perror"),
+    ],
 )
-def test_reads_and_writes_through_the_ucrt(imports, name):
-    assert name in imports.get("api-ms-win-crt-stdio-l1-1-0.dll", set())
+def test_reads_and_writes_through_the_ucrt(imports, dll, name):
+    assert name in imports.get(f"api-ms-win-crt-{dll}-l1-1-0.dll", set())
 
 
 def test_printf_is_the_ucrt_formatter(pe):

@@ -1,5 +1,5 @@
 """Runs the program as a process and checks what its user sees: the bytes on
-standard output, silence on standard error and the exit status."""
+standard output, what standard error says and the exit status."""
 
 import contextlib
 import os
@@ -12,6 +12,7 @@ import tempfile
 import pexpect
 import pexpect.popen_spawn
 import pytest
+from conftest import is_windows_program
 
 EXPECTED = b"Sum: 3"
 # Generous, for a first start through an emulator.
@@ -24,8 +25,11 @@ WAIT_SECONDS = 0.5
 # pexpect's pipe spawner still calls a threading method that Python 3.10 deprecated.
 pytestmark = pytest.mark.filterwarnings("ignore:setDaemon:DeprecationWarning")
 
+# One line that names the program and says why the write failed.
+WRITE_ERROR = re.compile(rb"pair-sum: write error: [^\r\n]+\r?\n")
+
 native_only = pytest.mark.skipif(
-    "config.getoption('emulator')",
+    "is_windows_program(config)",
     reason="a Windows program under Wine has no POSIX signals: Ctrl-C, SIGXFSZ",
 )
 
@@ -79,31 +83,55 @@ def check_ends_silently(result, stdout=EXPECTED):
     assert result.returncode == 0
 
 
-def stream_case(stdin, stdout, shown, marks=()):
-    return pytest.param(stdin, stdout, shown, marks=marks, id=f"stdin_{stdin}-stdout_{stdout}")
+def stream_case(stdin, stdout, shown, status, marks=()):
+    return pytest.param(
+        stdin, stdout, shown, status, marks=marks, id=f"stdin_{stdin}-stdout_{stdout}"
+    )
 
 
 @pytest.mark.parametrize(
-    "stdin, stdout, shown",
+    "stdin, stdout, shown, status",
     [
-        stream_case("at_end", "pipe", EXPECTED),
-        stream_case("closed", "pipe", EXPECTED),
-        stream_case("at_end", "file", EXPECTED),
-        stream_case("at_end", "file_limit_0", b"", marks=native_only),
-        stream_case("at_end", "file_limit_3", EXPECTED[:3], marks=native_only),
-        stream_case("at_end", "closed", b""),
-        stream_case("at_end", "full", None),
-        stream_case("at_end", "reader_gone", None),
+        stream_case("at_end", "pipe", EXPECTED, 0),
+        stream_case("closed", "pipe", EXPECTED, 0),
+        stream_case("at_end", "file", EXPECTED, 0),
+        stream_case("at_end", "file_limit_0", b"", 1, marks=native_only),
+        stream_case("at_end", "file_limit_3", EXPECTED[:3], 1, marks=native_only),
+        stream_case("at_end", "closed", b"", 1),
+        stream_case("at_end", "full", None, 1),
+        stream_case("at_end", "reader_gone", None, 1),
     ],
 )
-def test_streams(command, stdin, stdout, shown):
+def test_streams(command, stdin, stdout, shown, status):
     with stdout_as(stdout) as (options, written):
         if stdin == "closed":
             options["preexec_fn"] = closing(0)
         result = run(command, **options)
-        assert result.stderr == b""
-        assert result.returncode == 0
+        if status == 0:
+            assert result.stderr == b""
+        else:
+            assert WRITE_ERROR.fullmatch(result.stderr), result.stderr
+        assert result.returncode == status
         assert (written() if written else result.stdout) == shown
+
+
+@pytest.mark.parametrize("redirection", [">/dev/full", ">&-"], ids=["full", "closed"])
+def test_failed_write_still_waits_for_input(command, redirection):
+    # Standard output goes where writes fail; the spawner reads standard
+    # error, which must say so before the wait.
+    child = pexpect.popen_spawn.PopenSpawn(
+        ["sh", "-c", f'exec "$@" {redirection}', "sh", *command]
+    )
+    try:
+        child.expect(WRITE_ERROR, timeout=START_SECONDS)
+        assert child.before == b""
+        assert child.expect([pexpect.TIMEOUT, pexpect.EOF], timeout=WAIT_SECONDS) == 0, "it ended"
+        child.send(b"x")
+        child.expect(pexpect.EOF, timeout=END_SECONDS)
+        assert child.before == b""
+        assert child.wait() == 1
+    finally:
+        child.proc.kill()
 
 
 ARGUMENT_LISTS = {
@@ -146,14 +174,15 @@ def ends_with(child, keys, exitstatus=0, signalstatus=None):
     assert (child.exitstatus, child.signalstatus) == (exitstatus, signalstatus)
 
 
-def test_pipe_shows_text_before_input_and_one_character_ends_the_wait(command):
+@pytest.mark.parametrize("data", [b"abc", b"\r"], ids=["letters", "carriage_return"])
+def test_pipe_shows_text_before_input_and_one_character_ends_the_wait(command, data):
     # Standard input stays open after the input: a program that reads to
-    # the line end or to the end of input would go on waiting. Standard
-    # error shares the pipe, so a byte there is seen as well.
+    # the line end, to the end of input, or past a CR for an LF would go on
+    # waiting. Standard error shares the pipe, so a byte there is seen too.
     child = pexpect.popen_spawn.PopenSpawn(command)
     try:
         shows_text_and_waits(child)
-        child.send(b"abc")
+        child.send(data)
         child.expect(pexpect.EOF, timeout=END_SECONDS)
         assert child.before == b""
         assert child.wait() == 0
@@ -162,8 +191,10 @@ def test_pipe_shows_text_before_input_and_one_character_ends_the_wait(command):
 
 
 @pytest.mark.parametrize("kind", ["pipe", "file"])
-def test_next_reader_gets_all_but_one_character(command, kind):
-    data = b"abc\ndef\n"
+@pytest.mark.parametrize(
+    "data", [b"abc\ndef\n", b"\r\nXY", b"\rXY"], ids=["lines", "crlf", "carriage_return"]
+)
+def test_next_reader_gets_all_but_one_character(command, kind, data):
     with contextlib.ExitStack() as stack:
         if kind == "pipe":
             reader, writer = os.pipe()
@@ -197,9 +228,9 @@ def at_terminal(command):
 
 
 @pytest.fixture
-def terminal(command, emulated):
+def terminal(command, windows):
     child = at_terminal(command)
-    shows_text_and_waits(child, escapes=emulated)
+    shows_text_and_waits(child, escapes=windows)
     yield child
     child.close(force=True)
 
@@ -208,9 +239,9 @@ def test_terminal_enter_ends_the_wait(terminal):
     ends_with(terminal, b"\r")
 
 
-def test_terminal_end_of_input_ends_the_wait(terminal, emulated):
+def test_terminal_end_of_input_ends_the_wait(terminal, windows):
     # The Windows console signals the end of input with Ctrl-Z and Enter.
-    ends_with(terminal, b"\x1a\r" if emulated else b"\x04")
+    ends_with(terminal, b"\x1a\r" if windows else b"\x04")
 
 
 @native_only
@@ -218,19 +249,40 @@ def test_terminal_interrupt_ends_the_program(terminal):
     ends_with(terminal, b"\x03", exitstatus=None, signalstatus=signal.SIGINT)
 
 
-def test_terminal_takes_whole_lines_and_keeps_them(command, emulated):
-    # After the program, the shell reads the terminal: nothing of the line
-    # typed for the program may be left for it.
+@pytest.fixture
+def shell_after(command, windows):
+    """The program at a terminal, and after it a shell that reads the next
+    line from the same terminal, as an interactive shell would."""
     script = '"$@"; echo "[status $?]"; IFS= read -r line; echo "[next: $line]"'
     child = at_terminal(["sh", "-c", script, "sh", *command])
-    try:
-        shows_text_and_waits(child, escapes=emulated)
-        child.send(b"abc")
-        assert child.expect([pexpect.TIMEOUT, b"\\[status"], timeout=WAIT_SECONDS) == 0
-        child.send(b"\r")
-        child.expect_exact(b"[status 0]", timeout=END_SECONDS)
-        assert child.expect([pexpect.TIMEOUT, b"\\[next"], timeout=WAIT_SECONDS) == 0
-        child.send(b"xyz\r")
-        child.expect_exact(b"[next: xyz]", timeout=END_SECONDS)
-    finally:
-        child.close(force=True)
+    shows_text_and_waits(child, escapes=windows)
+    yield child
+    child.close(force=True)
+
+
+def next_line_read(child):
+    child.expect(rb"\[next: (.*?)\]", timeout=END_SECONDS)
+    return child.match.group(1)
+
+
+@pytest.mark.parametrize("line", [b"abc", *(b"x" * n for n in (1024, 1500, 4000, 5000))], ids=len)
+def test_terminal_takes_the_whole_line_however_long(shell_after, line):
+    # Nothing of the line typed for the program may be left for the shell,
+    # which would run it.
+    assert shell_after.send(line) == len(line)
+    assert shell_after.expect([pexpect.TIMEOUT, b"\\[status"], timeout=WAIT_SECONDS) == 0
+    shell_after.send(b"\r")
+    shell_after.expect_exact(b"[status 0]", timeout=END_SECONDS)
+    assert shell_after.expect([pexpect.TIMEOUT, b"\\[next"], timeout=WAIT_SECONDS) == 0
+    shell_after.send(b"xyz\r")
+    assert next_line_read(shell_after) == b"xyz"
+
+
+@pytest.mark.skipif(
+    "is_windows_program(config)",
+    reason="Wine's console reads ahead of its program and drops what is left when it ends",
+)
+def test_terminal_leaves_a_line_typed_ahead(shell_after):
+    shell_after.send(b"abc\rxyz\r")
+    shell_after.expect_exact(b"[status 0]", timeout=END_SECONDS)
+    assert next_line_read(shell_after) == b"xyz"

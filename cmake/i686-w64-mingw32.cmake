@@ -4,14 +4,12 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 
 set(toolchain_prefix i686-w64-mingw32)
-# The posix thread model: GoogleTest needs std::mutex.
-find_program(CMAKE_CXX_COMPILER ${toolchain_prefix}-g++-posix)
+find_program(CMAKE_CXX_COMPILER ${toolchain_prefix}-g++-win32)
 find_program(CMAKE_RC_COMPILER ${toolchain_prefix}-windres)
 if(NOT CMAKE_CXX_COMPILER OR NOT CMAKE_RC_COMPILER)
-    message(FATAL_ERROR "No ${toolchain_prefix}-g++-posix or ${toolchain_prefix}-windres: "
-        "install Debian's g++-mingw-w64-i686-posix")
+    message(FATAL_ERROR "No ${toolchain_prefix}-g++-win32 or ${toolchain_prefix}-windres: "
+        "install Debian's g++-mingw-w64-i686-win32")
 endif()
-set(CMAKE_C_COMPILER ${toolchain_prefix}-gcc-posix)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${toolchain_prefix})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
@@ -20,8 +18,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # The compiler links msvcrt.dll by default. Its own specs with the UCRT in
-# msvcrt's place, and the headers told the same, make every program and
-# library of the build use the UCRT instead.
+# msvcrt's place, and the headers told the same, make every program of the
+# build use the UCRT instead.
 set(ucrt_specs ${CMAKE_BINARY_DIR}/ucrt.specs)
 if(NOT EXISTS ${ucrt_specs})
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpspecs
@@ -29,10 +27,9 @@ if(NOT EXISTS ${ucrt_specs})
     string(REPLACE "-lmsvcrt" "-lucrt" specs "${specs}")
     file(WRITE ${ucrt_specs} "${specs}")
 endif()
-set(CMAKE_C_FLAGS_INIT "\"-specs=${ucrt_specs}\" -D__MSVCRT_VERSION__=0xE00")
-set(CMAKE_CXX_FLAGS_INIT "${CMAKE_C_FLAGS_INIT}")
-# Static GCC, C++ and thread runtimes: the programs need nothing on Windows
-# beyond the system's own DLLs.
+set(CMAKE_CXX_FLAGS_INIT "\"-specs=${ucrt_specs}\" -D__MSVCRT_VERSION__=0xE00")
+# Static GCC and C++ runtimes: the programs need nothing on Windows beyond
+# the system's own DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
 # Wine runs the programs here, with a prefix of the build's own.

@@ -48,3 +48,8 @@ def test_has_read_only_relocations(elf):
 def test_stack_is_not_executable(elf):
     stack = segment(elf, "PT_GNU_STACK")
     assert stack is not None and not stack["p_flags"] & P_FLAGS.PF_X
+
+
+def test_writes_through_the_checked_printf(elf):
+    symbols = {symbol.name for symbol in elf.get_section_by_name(".dynsym").iter_symbols()}
+    assert "__printf_chk" in symbols and "printf" not in symbols

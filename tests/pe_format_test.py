@@ -112,3 +112,11 @@ def test_version_resource_names_the_program(pe):
     }
     assert strings[b"ProductName"] == b"pair-sum"
     assert strings[b"OriginalFilename"] == b"pair-sum.exe"
+    assert strings[b"CompanyName"] == b"The pair-sum authors"
+    assert strings[b"LegalCopyright"].endswith(b" The pair-sum authors")
+    assert 0 < len(strings[b"FileDescription"]) <= 40
+
+
+def test_header_has_no_date(pe):
+    # A release is the same bit for bit whenever it is linked.
+    assert pe.FILE_HEADER.TimeDateStamp == 0

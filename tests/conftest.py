@@ -13,6 +13,16 @@ def pytest_addoption(parser):
     )
 
 
+def pytest_configure(config):
+    config.addinivalue_line("markers", "not_windows(reason): skip the case for a Windows program")
+
+
+def pytest_runtest_setup(item):
+    marker = item.get_closest_marker("not_windows")
+    if marker and is_windows_program(item.config):
+        pytest.skip(marker.args[0])
+
+
 def is_windows_program(config):
     """Whether the program is a Windows one, which runs under Wine."""
     with open(config.getoption("program"), "rb") as stream:

@@ -12,7 +12,6 @@ import tempfile
 import pexpect
 import pexpect.popen_spawn
 import pytest
-from conftest import is_windows_program
 
 EXPECTED = b"Sum: 3"
 # Generous, for a first start through an emulator.
@@ -28,10 +27,7 @@ pytestmark = pytest.mark.filterwarnings("ignore:setDaemon:DeprecationWarning")
 # One line that names the program and says why the write failed.
 WRITE_ERROR = re.compile(rb"pair-sum: write error: [^\r\n]+\r?\n")
 
-native_only = pytest.mark.skipif(
-    "is_windows_program(config)",
-    reason="a Windows program under Wine has no POSIX signals: Ctrl-C, SIGXFSZ",
-)
+native_only = pytest.mark.not_windows("a Windows program under Wine has no POSIX signals")
 
 
 def closing(fd):
@@ -278,10 +274,7 @@ def test_terminal_takes_the_whole_line_however_long(shell_after, line):
     assert next_line_read(shell_after) == b"xyz"
 
 
-@pytest.mark.skipif(
-    "is_windows_program(config)",
-    reason="Wine's console reads ahead of its program and drops what is left when it ends",
-)
+@pytest.mark.not_windows("Wine's console reads ahead of its program and drops the rest")
 def test_terminal_leaves_a_line_typed_ahead(shell_after):
     shell_after.send(b"abc\rxyz\r")
     shell_after.expect_exact(b"[status 0]", timeout=END_SECONDS)

@@ -226,9 +226,11 @@ def at_terminal(command):
 @pytest.fixture
 def terminal(command, windows):
     child = at_terminal(command)
-    shows_text_and_waits(child, escapes=windows)
-    yield child
-    child.close(force=True)
+    try:
+        shows_text_and_waits(child, escapes=windows)
+        yield child
+    finally:
+        child.close(force=True)
 
 
 def test_terminal_enter_ends_the_wait(terminal):
@@ -251,9 +253,11 @@ def shell_after(command, windows):
     line from the same terminal, as an interactive shell would."""
     script = '"$@"; echo "[status $?]"; IFS= read -r line; echo "[next: $line]"'
     child = at_terminal(["sh", "-c", script, "sh", *command])
-    shows_text_and_waits(child, escapes=windows)
-    yield child
-    child.close(force=True)
+    try:
+        shows_text_and_waits(child, escapes=windows)
+        yield child
+    finally:
+        child.close(force=True)
 
 
 def next_line_read(child):

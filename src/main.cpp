@@ -1,33 +1,65 @@
-// The C headers, ahead of any C++ one: MinGW's C++ library replaces printf
-// with a formatter of its own once a C++ header is in, and the program is
-// to write through the C runtime's printf on every platform.
+#include "int_pair.hpp"
+
 #include <signal.h>
 #include <stdio.h>
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #else
+#include <errno.h>
+#include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 #endif
 
-#include "int_pair.hpp"
-
 namespace {
+
+#ifndef _WIN32
+// Whether a failed call is worth another try: a descriptor that the parent
+// left non-blocking is not ready yet, or a signal cut the call short.
+bool try_again(int error) noexcept
+{
+    return error == EAGAIN || error == EWOULDBLOCK || error == EINTR;
+}
+
+// Waits until the descriptor is ready for the events, or is at its end or
+// in error, which the call that follows then reports.
+void await(int fd, short events) noexcept
+{
+    pollfd wanted{fd, events, 0};
+    while (poll(&wanted, 1, -1) < 0 && errno == EINTR) {
+    }
+}
+#endif
 
 // Whether the whole text reached standard output. It has no line end, and
 // whatever stdout is, the text must be there before the wait for input.
-bool write_sum(std::int32_t sum) noexcept
+bool write_sum(int32_t sum) noexcept
 {
+#ifdef _WIN32
     return printf("Sum: %d", sum) >= 0 && fflush(stdout) == 0 && ferror(stdout) == 0;
+#else
+    for (;;) {
+        // Once stdout can take data, six bytes go in one write.
+        await(STDOUT_FILENO, POLLOUT);
+        errno = 0;
+        if (printf("Sum: %d", sum) >= 0 && fflush(stdout) == 0 && ferror(stdout) == 0)
+            return true;
+        if (!try_again(errno))
+            return false;
+        // The C library drops what it could not write: the text goes again.
+        clearerr(stdout);
+    }
+#endif
 }
 
+#ifdef _WIN32
 // Takes one character of input. From a pipe or a file that is exactly one
-// byte, and the rest stays for whoever reads next. A terminal hands over
+// byte, and the rest stays for whoever reads next. The console hands over
 // whole lines, and none of the user's line may be left for the shell to
 // run, so there the wait takes the line to its end, however long it is.
 void wait_for_input() noexcept
 {
-#ifdef _WIN32
     const int input = _fileno(stdin);
     if (_isatty(input) == 0) {
         // In binary mode, as text mode reads on past a CR to look for an
@@ -38,18 +70,59 @@ void wait_for_input() noexcept
         (void)_read(input, &byte, 1);
         return;
     }
-#else
-    if (isatty(STDIN_FILENO) == 0) {
-        (void)setvbuf(stdin, nullptr, _IONBF, 0);
-        (void)getchar();
-        return;
-    }
-#endif
     int c = 0;
     do
         c = getchar();
     while (c != '\n' && c != EOF);
 }
+#else
+// The next character of input, or EOF at its end or on a read error. A
+// descriptor left non-blocking is waited on as a blocking one would be.
+int next_char() noexcept
+{
+    for (;;) {
+        errno = 0;
+        const int c = getchar();
+        if (c != EOF || ferror(stdin) == 0 || !try_again(errno))
+            return c;
+        clearerr(stdin);
+        await(STDIN_FILENO, POLLIN);
+    }
+}
+
+// Whether c ends a line at a terminal in line mode.
+bool ends_line(int c, const termios& mode) noexcept
+{
+    const auto ends = [c](cc_t end) { return end != _POSIX_VDISABLE && c == end; };
+    return c == '\n' || ends(mode.c_cc[VEOL]) || ends(mode.c_cc[VEOL2]);
+}
+
+// Takes one character of input. From a pipe or a file that is exactly one
+// byte, and the rest stays for whoever reads next. A terminal in line mode
+// hands over whole lines, and none of the user's line may be left for the
+// shell to run, so there the wait takes the line to its end, however long
+// it is. With line editing off, it hands over keys, and the first one ends
+// the wait, with whatever it sent in one go, such as an arrow key's escape
+// sequence.
+void wait_for_input() noexcept
+{
+    termios mode{};
+    if (tcgetattr(STDIN_FILENO, &mode) != 0) {
+        (void)setvbuf(stdin, nullptr, _IONBF, 0);
+        (void)next_char();
+    } else if ((mode.c_lflag & ICANON) == 0) {
+        // A terminal may be set to give back nothing at once rather than
+        // wait for a key.
+        await(STDIN_FILENO, POLLIN);
+        (void)next_char();
+    } else {
+        int c = 0;
+        do
+            c = next_char();
+        while (c != EOF && !ends_line(c, mode));
+    }
+}
+#endif
 
 } // namespace
 
@@ -67,7 +140,7 @@ int main()
 
     int_pair pair;
     pair.set(1, 2);
-    const std::int32_t result = pair.sum();
+    const int32_t result = pair.sum();
 
     const bool written = write_sum(result);
     if (!written)

@@ -14,6 +14,8 @@ def pytest_addoption(parser):
 
 
 def pytest_configure(config):
+    if not config.getoption("program"):
+        raise pytest.UsageError("--program must name the executable under test")
     config.addinivalue_line("markers", "not_windows(reason): skip the case for a Windows program")
 
 
@@ -31,10 +33,7 @@ def is_windows_program(config):
 
 @pytest.fixture(scope="session")
 def program(request):
-    path = request.config.getoption("program")
-    if not path:
-        pytest.fail("--program names no executable")
-    return path
+    return request.config.getoption("program")
 
 
 @pytest.fixture(scope="session")

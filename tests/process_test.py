@@ -5,6 +5,8 @@ import contextlib
 import os
 import re
 import resource
+import shlex
+import select
 import signal
 import subprocess
 import tempfile
@@ -30,39 +32,43 @@ WRITE_ERROR = re.compile(rb"pair-sum: write error: [^\r\n]+\r?\n")
 native_only = pytest.mark.not_windows("a Windows program under Wine has no POSIX signals")
 
 
+def in_child(*steps):
+    """A preexec_fn that takes each step in turn."""
+    return lambda: [step() for step in steps]
+
+
 def closing(fd):
-    """A preexec_fn that closes one of the child's standard streams."""
+    """A child step that closes one of its standard streams."""
     return lambda: os.close(fd)
 
 
 def file_size_limit(size):
-    """A preexec_fn that limits the size of the files the child writes."""
+    """A child step that limits the size of the files it writes."""
     return lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
 
 
 @contextlib.contextmanager
 def stdout_as(kind):
-    """Where stdout goes for a run: (the run's options, a function that
-    gives back what the program wrote, or None where nothing can be read)."""
+    """Where stdout goes for a run: (the run's options, its steps in the
+    child, and a function that gives back what the program wrote, or None
+    where nothing can be read)."""
     if kind == "pipe":
-        yield {"stdout": subprocess.PIPE}, None
+        yield {"stdout": subprocess.PIPE}, [], None
     elif kind.startswith("file"):
         # file, or file_limit_N: a file past whose Nth byte writes fail
         with tempfile.TemporaryFile() as file:
-            options = {"stdout": file}
-            if kind != "file":
-                options["preexec_fn"] = file_size_limit(int(kind.rpartition("_")[2]))
-            yield options, lambda: os.pread(file.fileno(), 100, 0)
+            steps = [] if kind == "file" else [file_size_limit(int(kind.rpartition("_")[2]))]
+            yield {"stdout": file}, steps, lambda: os.pread(file.fileno(), 100, 0)
     elif kind == "closed":
-        yield {"stdout": subprocess.PIPE, "preexec_fn": closing(1)}, None
+        yield {"stdout": subprocess.PIPE}, [closing(1)], None
     elif kind == "full":
         with open("/dev/full", "wb") as full:
-            yield {"stdout": full}, None
+            yield {"stdout": full}, [], None
     elif kind == "reader_gone":
         reader, writer = os.pipe()
         os.close(reader)
         try:
-            yield {"stdout": writer}, None
+            yield {"stdout": writer}, [], None
         finally:
             os.close(writer)
 
@@ -93,16 +99,17 @@ def stream_case(stdin, stdout, shown, status, marks=()):
         stream_case("at_end", "file", EXPECTED, 0),
         stream_case("at_end", "file_limit_0", b"", 1, marks=native_only),
         stream_case("at_end", "file_limit_3", EXPECTED[:3], 1, marks=native_only),
+        stream_case("closed", "file_limit_3", EXPECTED[:3], 1, marks=native_only),
         stream_case("at_end", "closed", b"", 1),
         stream_case("at_end", "full", None, 1),
         stream_case("at_end", "reader_gone", None, 1),
     ],
 )
 def test_streams(command, stdin, stdout, shown, status):
-    with stdout_as(stdout) as (options, written):
+    with stdout_as(stdout) as (options, steps, written):
         if stdin == "closed":
-            options["preexec_fn"] = closing(0)
-        result = run(command, **options)
+            steps.append(closing(0))
+        result = run(command, preexec_fn=in_child(*steps), **options)
         if status == 0:
             assert result.stderr == b""
         else:
@@ -211,7 +218,17 @@ def test_next_reader_gets_all_but_one_character(command, kind, data):
     assert rest == data[1:]
 
 
-def at_terminal(command):
+def stty(mode):
+    """The shell command that sets the terminal to the mode, given as stty's words."""
+    return shlex.join(["stty", *mode.split()])
+
+
+def at_terminal(command, mode="", nonblocking=False):
+    """The program at a pseudo-terminal, set first with stty to the mode,
+    and with its standard input non-blocking if asked."""
+    if mode:
+        command = ["sh", "-c", f'{stty(mode)} && exec "$@"', "sh", *command]
+    steps = [lambda: os.set_blocking(0, False)] if nonblocking else []
     # env starts the command: pexpect would split a lone command at its
     # spaces. Ctrl-C must reach the program even where the tests run with
     # SIGINT ignored, as background jobs of a shell do.
@@ -219,7 +236,7 @@ def at_terminal(command):
         "env",
         ["--", *command],
         timeout=START_SECONDS,
-        preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL),
+        preexec_fn=in_child(lambda: signal.signal(signal.SIGINT, signal.SIG_DFL), *steps),
     )
 
 
@@ -247,17 +264,27 @@ def test_terminal_interrupt_ends_the_program(terminal):
     ends_with(terminal, b"\x03", exitstatus=None, signalstatus=signal.SIGINT)
 
 
-@pytest.fixture
-def shell_after(command, windows):
-    """The program at a terminal, and after it a shell that reads the next
-    line from the same terminal, as an interactive shell would."""
-    script = '"$@"; echo "[status $?]"; IFS= read -r line; echo "[next: $line]"'
+@contextlib.contextmanager
+def program_then_shell(command, windows, mode=""):
+    """The program at a terminal, in the mode if one is given, and after it
+    a shell that reads the next line from the same terminal in its usual
+    mode, as an interactive shell would."""
+    script = '"$@"; status=$?; '
+    if mode:
+        script = f'saved=$(stty -g); {stty(mode)}; "$@"; status=$?; stty "$saved"; '
+    script += 'echo "[status $status]"; IFS= read -r line; echo "[next: $line]"'
     child = at_terminal(["sh", "-c", script, "sh", *command])
     try:
         shows_text_and_waits(child, escapes=windows)
         yield child
     finally:
         child.close(force=True)
+
+
+@pytest.fixture
+def shell_after(command, windows):
+    with program_then_shell(command, windows) as child:
+        yield child
 
 
 def next_line_read(child):
@@ -283,3 +310,110 @@ def test_terminal_leaves_a_line_typed_ahead(shell_after):
     shell_after.send(b"abc\rxyz\r")
     shell_after.expect_exact(b"[status 0]", timeout=END_SECONDS)
     assert next_line_read(shell_after) == b"xyz"
+
+
+not_at_wine_console = pytest.mark.not_windows("Wine's console sets the terminal's mode itself")
+
+KEYS = {"enter": b"\r", "letter": b"q", "arrow": b"\x1b[A", "ctrl_c": b"\x03", "ctrl_d": b"\x04"}
+# With line editing off, any key ends the wait, with what it sends in one
+# go; in line mode, a line ends at the terminal's own end-of-line
+# characters as well as at a newline.
+MODES_AND_KEYS = [
+    *(
+        pytest.param(mode, KEYS[key], id=f"{mode}-{key}")
+        for mode in ["raw", "-icanon", "-icanon -icrnl", "-icanon min 0"]
+        for key in ["enter", "letter", "arrow"]
+    ),
+    *(pytest.param("raw", KEYS[key], id=f"raw-{key}") for key in ["ctrl_c", "ctrl_d"]),
+    *(pytest.param(f"{eol} ;", b"abc;", id=eol) for eol in ["eol", "eol2"]),
+]
+
+
+@not_at_wine_console
+@pytest.mark.parametrize("mode, keys", MODES_AND_KEYS)
+def test_terminal_mode_decides_what_ends_the_wait(command, windows, mode, keys):
+    with program_then_shell(command, windows, mode) as child:
+        child.send(keys)
+        child.expect_exact(b"[status 0]", timeout=END_SECONDS)
+        child.send(b"xyz\r")
+        assert next_line_read(child) == b"xyz"
+
+
+@pytest.mark.parametrize(
+    "mode, key",
+    [("", KEYS["enter"]), pytest.param("raw", KEYS["letter"], marks=not_at_wine_console)],
+    ids=["line", "raw"],
+)
+def test_non_blocking_terminal_still_waits(command, windows, mode, key):
+    child = at_terminal(command, mode, nonblocking=True)
+    try:
+        shows_text_and_waits(child, escapes=windows)
+        ends_with(child, key)
+    finally:
+        child.close(force=True)
+
+
+@pytest.fixture
+def pipe():
+    reader, writer = os.pipe()
+    yield reader, writer
+    os.close(reader)
+    os.close(writer)
+
+
+def still_running(process):
+    with pytest.raises(subprocess.TimeoutExpired):
+        process.wait(WAIT_SECONDS)
+    return True
+
+
+def test_non_blocking_pipe_still_waits_for_input(command, pipe):
+    reader, writer = pipe
+    os.set_blocking(reader, False)
+    with subprocess.Popen(command, stdin=reader, stdout=subprocess.PIPE, stderr=subprocess.PIPE) as process:
+        assert process.stdout.read(len(EXPECTED)) == EXPECTED
+        assert still_running(process)
+        os.write(writer, b"ab")
+        assert process.wait(END_SECONDS) == 0
+        assert process.stdout.read() == b"" and process.stderr.read() == b""
+    assert os.read(reader, 100) == b"b"
+    assert not os.get_blocking(reader), "the program left its input blocking"
+
+
+def test_non_blocking_full_stdout_waits_for_room(command, pipe):
+    reader, writer = pipe
+    os.set_blocking(writer, False)
+    filler = 0
+    with contextlib.suppress(BlockingIOError):
+        while True:
+            filler += os.write(writer, b"f" * 65536)
+    with subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=writer, stderr=subprocess.PIPE) as process:
+        assert still_running(process)
+        data = b""
+        while len(data) < filler + len(EXPECTED):
+            assert select.select([reader], [], [], END_SECONDS)[0], data[filler:]
+            data += os.read(reader, 65536)
+        assert process.wait(END_SECONDS) == 0
+        assert process.stderr.read() == b""
+    assert data == b"f" * filler + EXPECTED
+    assert not os.get_blocking(writer), "the program left its output blocking"
+
+
+@native_only
+@pytest.mark.parametrize(
+    "signals",
+    [[signal.SIGSTOP, signal.SIGCONT], [signal.SIGWINCH], [signal.SIGCHLD]],
+    ids=["stop_and_continue", "window_change", "child"],
+)
+def test_signal_that_does_not_end_the_program_leaves_it_waiting(command, signals):
+    child = pexpect.popen_spawn.PopenSpawn(command)
+    try:
+        shows_text_and_waits(child)
+        for number in signals:
+            child.kill(number)
+        assert child.expect([pexpect.TIMEOUT, pexpect.EOF], timeout=WAIT_SECONDS) == 0, "it ended"
+        child.send(b"x")
+        child.expect(pexpect.EOF, timeout=END_SECONDS)
+        assert child.wait() == 0
+    finally:
+        child.proc.kill()

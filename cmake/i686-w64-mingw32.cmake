@@ -27,7 +27,10 @@ if(NOT EXISTS ${ucrt_specs})
     string(REPLACE "-lmsvcrt" "-lucrt" specs "${specs}")
     file(WRITE ${ucrt_specs} "${specs}")
 endif()
-set(CMAKE_CXX_FLAGS_INIT "\"-specs=${ucrt_specs}\" -D__MSVCRT_VERSION__=0xE00")
+# Make and Ninja take a $ in a command as their own, and the shell that
+# runs the command takes the path as it is in single quotes.
+string(REPLACE "$" "$$" specs_argument "'-specs=${ucrt_specs}'")
+set(CMAKE_CXX_FLAGS_INIT "${specs_argument} -D__MSVCRT_VERSION__=0xE00")
 # Static GCC and C++ runtimes: the programs need nothing on Windows beyond
 # the system's own DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")

@@ -1,34 +1,51 @@
-# CPack reads this file for each package it makes, so that a package is the
-# same bit for bit wherever, whenever and by whomever it is made.
+# CPack reads this file before it makes the ZIP, and runs it after, so that
+# the ZIP is the same bit for bit wherever, whenever and by whomever it is
+# made.
 
-# Its dates: SOURCE_DATE_EPOCH where it is set, else the time of the last
-# commit, taken now. Only pair-sum's own repository counts: a source tree
-# unpacked inside another one takes the time its changelog was unpacked with.
-if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
-    execute_process(COMMAND git rev-parse --show-prefix
-        WORKING_DIRECTORY ${CPACK_PAIR_SUM_SOURCE_DIR}
-        RESULT_VARIABLE outside OUTPUT_VARIABLE prefix OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
-    if(NOT outside AND prefix STREQUAL "")
-        execute_process(COMMAND git log -1 --format=%ct
-            WORKING_DIRECTORY ${CPACK_PAIR_SUM_SOURCE_DIR}
-            OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-    else()
-        file(TIMESTAMP ${CPACK_PAIR_SUM_SOURCE_DIR}/doc/changelog epoch "%s" UTC)
+if(DEFINED CPACK_PACKAGE_FILES)
+    # After: the ZIP writer stores the builder's uid and gid in each entry.
+    find_program(PAIR_SUM_STRIP_NONDETERMINISM strip-nondeterminism)
+    if(NOT PAIR_SUM_STRIP_NONDETERMINISM)
+        message(FATAL_ERROR "The ZIP's entries are made the same for every builder by "
+            "strip-nondeterminism: install Debian's strip-nondeterminism")
     endif()
+    foreach(package IN LISTS CPACK_PACKAGE_FILES)
+        # A package without the program is a failure, however it came about.
+        execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${package}
+            OUTPUT_VARIABLE entries COMMAND_ERROR_IS_FATAL ANY)
+        if(NOT entries MATCHES "/pair-sum\\.exe\n")
+            file(REMOVE ${package})
+            message(FATAL_ERROR "${package} holds no pair-sum.exe")
+        endif()
+        execute_process(COMMAND ${PAIR_SUM_STRIP_NONDETERMINISM} --type zip
+                --timestamp $ENV{SOURCE_DATE_EPOCH} ${package}
+            COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+    return()
+endif()
+# Its date is the release's: SOURCE_DATE_EPOCH where it is set, else the
+# date of the newest entry of the changelog.
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+    find_program(PAIR_SUM_DPKG_PARSECHANGELOG dpkg-parsechangelog)
+    if(NOT PAIR_SUM_DPKG_PARSECHANGELOG)
+        message(FATAL_ERROR "The ZIP takes its date from the changelog with dpkg-parsechangelog: "
+            "install Debian's dpkg-dev, or set SOURCE_DATE_EPOCH")
+    endif()
+    execute_process(
+        COMMAND ${PAIR_SUM_DPKG_PARSECHANGELOG} -l ${CPACK_PAIR_SUM_SOURCE_DIR}/debian/changelog
+                -STimestamp
+        OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
     set(ENV{SOURCE_DATE_EPOCH} ${epoch})
+endif()
+# CPack finds the files to pack with a wildcard under its working
+# directory, which must hold no wildcard characters of its own: for a build
+# directory with them, it works in one of /tmp's, kept for the next run.
+if(CPACK_PACKAGE_DIRECTORY MATCHES "[][*?]")
+    string(MD5 name ${CPACK_PACKAGE_DIRECTORY})
+    set(CPACK_TOPLEVEL_DIRECTORY /tmp/pair-sum-cpack-${name})
+    set(CPACK_TEMPORARY_DIRECTORY ${CPACK_TOPLEVEL_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME})
+    set(CPACK_TEMPORARY_INSTALL_DIRECTORY ${CPACK_TEMPORARY_DIRECTORY})
+    file(MAKE_DIRECTORY ${CPACK_TEMPORARY_DIRECTORY})
 endif()
 # A ZIP file keeps its dates in local time.
 set(ENV{TZ} "UTC0")
-
-if(CPACK_GENERATOR STREQUAL "DEB")
-    find_program(PAIR_SUM_DPKG_SHLIBDEPS dpkg-shlibdeps)
-    if(NOT PAIR_SUM_DPKG_SHLIBDEPS)
-        message(FATAL_ERROR "A .deb takes its dependencies from dpkg-shlibdeps: "
-            "install Debian's dpkg-dev")
-    endif()
-    if(CPACK_PAIR_SUM_GNU_TYPE)
-        execute_process(COMMAND dpkg-architecture -t${CPACK_PAIR_SUM_GNU_TYPE} -qDEB_HOST_ARCH
-            OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE OUTPUT_STRIP_TRAILING_WHITESPACE
-            ERROR_QUIET COMMAND_ERROR_IS_FATAL ANY)
-    endif()
-endif()

@@ -22,8 +22,7 @@ struct int_pair {
     // arithmetic, where overflow is defined, and read back as signed.
     [[nodiscard]] constexpr int32_t sum() const noexcept
     {
-        return static_cast<int32_t>(static_cast<uint32_t>(first) +
-                                         static_cast<uint32_t>(second));
+        return static_cast<int32_t>(static_cast<uint32_t>(first) + static_cast<uint32_t>(second));
     }
 };
 

@@ -118,6 +118,11 @@ def test_streams(command, stdin, stdout, shown, status):
         assert (written() if written else result.stdout) == shown
 
 
+def keeps_waiting(child):
+    """Fails if the program ends within the time a wait is watched."""
+    assert child.expect([pexpect.TIMEOUT, pexpect.EOF], timeout=WAIT_SECONDS) == 0, "it ended"
+
+
 @pytest.mark.parametrize("redirection", [">/dev/full", ">&-"], ids=["full", "closed"])
 def test_failed_write_still_waits_for_input(command, redirection):
     # Standard output goes where writes fail; the spawner reads standard
@@ -128,7 +133,7 @@ def test_failed_write_still_waits_for_input(command, redirection):
     try:
         child.expect(WRITE_ERROR, timeout=START_SECONDS)
         assert child.before == b""
-        assert child.expect([pexpect.TIMEOUT, pexpect.EOF], timeout=WAIT_SECONDS) == 0, "it ended"
+        keeps_waiting(child)
         child.send(b"x")
         child.expect(pexpect.EOF, timeout=END_SECONDS)
         assert child.before == b""
@@ -166,7 +171,7 @@ def shows_text_and_waits(child, escapes=False):
 
     child.expect_exact(EXPECTED, timeout=START_SECONDS)
     assert text(child.before) == b"", "before the text"
-    assert child.expect([pexpect.TIMEOUT, pexpect.EOF], timeout=WAIT_SECONDS) == 0, "it ended"
+    keeps_waiting(child)
     assert text(child.before) == b"", "after the text"
 
 
@@ -361,10 +366,10 @@ def pipe():
     os.close(writer)
 
 
-def still_running(process):
+def keeps_running(process):
+    """Fails if the process ends within the time a wait is watched."""
     with pytest.raises(subprocess.TimeoutExpired):
         process.wait(WAIT_SECONDS)
-    return True
 
 
 def test_non_blocking_pipe_still_waits_for_input(command, pipe):
@@ -372,7 +377,7 @@ def test_non_blocking_pipe_still_waits_for_input(command, pipe):
     os.set_blocking(reader, False)
     with subprocess.Popen(command, stdin=reader, stdout=subprocess.PIPE, stderr=subprocess.PIPE) as process:
         assert process.stdout.read(len(EXPECTED)) == EXPECTED
-        assert still_running(process)
+        keeps_running(process)
         os.write(writer, b"ab")
         assert process.wait(END_SECONDS) == 0
         assert process.stdout.read() == b"" and process.stderr.read() == b""
@@ -388,7 +393,7 @@ def test_non_blocking_full_stdout_waits_for_room(command, pipe):
         while True:
             filler += os.write(writer, b"f" * 65536)
     with subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=writer, stderr=subprocess.PIPE) as process:
-        assert still_running(process)
+        keeps_running(process)
         data = b""
         while len(data) < filler + len(EXPECTED):
             assert select.select([reader], [], [], END_SECONDS)[0], data[filler:]
@@ -411,7 +416,7 @@ def test_signal_that_does_not_end_the_program_leaves_it_waiting(command, signals
         shows_text_and_waits(child)
         for number in signals:
             child.kill(number)
-        assert child.expect([pexpect.TIMEOUT, pexpect.EOF], timeout=WAIT_SECONDS) == 0, "it ended"
+        keeps_waiting(child)
         child.send(b"x")
         child.expect(pexpect.EOF, timeout=END_SECONDS)
         assert child.wait() == 0

@@ -231,15 +231,15 @@ def stty(mode):
 def at_terminal(command, mode="", nonblocking=False):
     """The program at a pseudo-terminal, set first with stty to the mode,
     and with its standard input non-blocking if asked."""
-    if mode:
-        command = ["sh", "-c", f'{stty(mode)} && exec "$@"', "sh", *command]
+    script = f'{stty(mode)} && exec "$@"' if mode else 'exec "$@"'
     steps = [lambda: os.set_blocking(0, False)] if nonblocking else []
-    # env starts the command: pexpect would split a lone command at its
-    # spaces. Ctrl-C must reach the program even where the tests run with
-    # SIGINT ignored, as background jobs of a shell do.
+    # A shell starts the command from its words as they are: pexpect would
+    # split a lone command at its spaces, and env would take a path with an
+    # = in it for a variable. Ctrl-C must reach the program even where the
+    # tests run with SIGINT ignored, as background jobs of a shell do.
     return pexpect.spawn(
-        "env",
-        ["--", *command],
+        "sh",
+        ["-c", script, "sh", *command],
         timeout=START_SECONDS,
         preexec_fn=in_child(lambda: signal.signal(signal.SIGINT, signal.SIG_DFL), *steps),
     )

@@ -23,19 +23,10 @@ if(DEFINED CPACK_PACKAGE_FILES)
     endforeach()
     return()
 endif()
-# Its date is the release's: SOURCE_DATE_EPOCH where it is set, else the
-# date of the newest entry of the changelog.
+# Its date is the one the build was configured with, unless
+# SOURCE_DATE_EPOCH says otherwise now.
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
-    find_program(PAIR_SUM_DPKG_PARSECHANGELOG dpkg-parsechangelog)
-    if(NOT PAIR_SUM_DPKG_PARSECHANGELOG)
-        message(FATAL_ERROR "The ZIP takes its date from the changelog with dpkg-parsechangelog: "
-            "install Debian's dpkg-dev, or set SOURCE_DATE_EPOCH")
-    endif()
-    execute_process(
-        COMMAND ${PAIR_SUM_DPKG_PARSECHANGELOG} -l ${CPACK_PAIR_SUM_SOURCE_DIR}/debian/changelog
-                -STimestamp
-        OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-    set(ENV{SOURCE_DATE_EPOCH} ${epoch})
+    set(ENV{SOURCE_DATE_EPOCH} ${CPACK_PAIR_SUM_EPOCH})
 endif()
 # CPack finds the files to pack with a wildcard under its working
 # directory, which must hold no wildcard characters of its own: for a build

@@ -16,19 +16,16 @@ namespace {
 
 #ifndef _WIN32
 // Whether a failed call is worth another try: a descriptor that the parent
-// left non-blocking is not ready yet, or a signal cut the call short.
-bool try_again(int error) noexcept
-{
-    return error == EAGAIN || error == EWOULDBLOCK || error == EINTR;
-}
+// left non-blocking is not ready yet. No call fails for a signal, as the
+// program catches none: the system restarts a call that one interrupts.
+bool try_again(int error) noexcept { return error == EAGAIN || error == EWOULDBLOCK; }
 
 // Waits until the descriptor is ready for the events, or is at its end or
 // in error, which the call that follows then reports.
 void await(int fd, short events) noexcept
 {
     pollfd wanted{fd, events, 0};
-    while (poll(&wanted, 1, -1) < 0 && errno == EINTR) {
-    }
+    (void)poll(&wanted, 1, -1);
 }
 #endif
 
@@ -47,6 +44,7 @@ bool write_sum(int32_t sum) noexcept
             return true;
         if (!try_again(errno))
             return false;
+        // Another writer to the same pipe may have taken the room first.
         // The C library drops what it could not write: the text goes again.
         clearerr(stdout);
     }

@@ -11,6 +11,7 @@ def pytest_addoption(parser):
         default=[],
         help="a word of the command that runs the program, such as wine (repeatable)",
     )
+    parser.addoption("--nm", help="the nm that lists the program's symbols")
 
 
 def pytest_configure(config):

@@ -1,3 +1,5 @@
+import os
+import shutil
 import subprocess
 
 import pytest
@@ -12,6 +14,8 @@ def pytest_addoption(parser):
         help="a word of the command that runs the program, such as wine (repeatable)",
     )
     parser.addoption("--nm", help="the nm that lists the program's symbols")
+    parser.addoption("--console-screen", help="the helper that reads a console window's text")
+    parser.addoption("--pictures", help="the folder for the pictures of the console windows")
 
 
 def pytest_configure(config):
@@ -48,8 +52,26 @@ def command(request, program):
     return [*request.config.getoption("emulator"), program]
 
 
+@pytest.fixture(scope="session")
+def x_screen(windows):
+    """Under Wine, the X screen of the console windows: DISPLAY's, or where
+    that names none, one of Xvfb's. Wine's desktop takes the screen that
+    its first program finds, so it is there before the first."""
+    if not windows or os.environ.get("DISPLAY") or not shutil.which("Xvfb"):
+        yield
+        return
+    reader, writer = os.pipe()
+    command = ["Xvfb", "-displayfd", str(writer), "-screen", "0", "800x600x24", "-nolisten", "tcp"]
+    with subprocess.Popen(command, pass_fds=[writer], stderr=subprocess.DEVNULL) as xvfb:
+        os.close(writer)
+        with os.fdopen(reader) as display:
+            os.environ["DISPLAY"] = ":" + display.readline().strip()
+        yield
+        xvfb.terminate()
+
+
 @pytest.fixture(scope="session", autouse=True)
-def wine_server(request, windows):
+def wine_server(request, windows, x_screen):
     """Under Wine, a program of the tests' own keeps Wine's server up from
     case to case. Without one, each case starts a server, which holds the
     case's pipes open until it shuts down, seconds after the program ended."""

@@ -24,9 +24,6 @@ START_SECONDS = 20
 # How soon a program that has its input must end.
 END_SECONDS = 10
 
-# pexpect's pipe spawner still calls a threading method that Python 3.10 deprecated.
-pytestmark = pytest.mark.filterwarnings("ignore:setDaemon:DeprecationWarning")
-
 # One line that names the program and says why the write failed.
 WRITE_ERROR = re.compile(rb"pair-sum: write error: [^\r\n]+\r?\n")
 
@@ -414,6 +411,11 @@ def traced(command, windows, tmp_path):
     return ["strace", "-f", "-qq", "-o", str(log), "-e", "trace=read,write", *command], count
 
 
+# A program that waits for a descriptor makes a few calls on it; one that
+# spins makes thousands while it is watched.
+FEW_CALLS = 10
+
+
 def keeps_running(process, keeps_waiting):
     """Fails if the process ends while it is watched."""
     with pytest.raises(subprocess.TimeoutExpired):
@@ -433,8 +435,7 @@ def test_non_blocking_pipe_still_waits_for_input(traced, keeps_waiting, pipe):
     assert os.read(reader, 100) == b"b"
     assert not os.get_blocking(reader), "the program left its input blocking"
     if count:
-        # One read finds nothing yet, and one after the wait takes the byte.
-        assert count("read(0") == 2
+        assert count("read(0") <= FEW_CALLS, "it read again and again rather than wait"
 
 
 def test_non_blocking_full_stdout_waits_for_room(traced, keeps_waiting, pipe):
@@ -456,8 +457,7 @@ def test_non_blocking_full_stdout_waits_for_room(traced, keeps_waiting, pipe):
     assert data == b"f" * filler + EXPECTED
     assert not os.get_blocking(writer), "the program left its output blocking"
     if count:
-        # The text goes in one write, once there is room for it.
-        assert count("write(1") == 1
+        assert count("write(1") <= FEW_CALLS, "it wrote again and again rather than wait"
 
 
 @native_only

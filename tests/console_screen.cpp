@@ -20,8 +20,8 @@ constexpr SHORT max_width = 1024;
 void write_line(HANDLE out, const wchar_t* text, int length)
 {
     char line[4 * max_width + 1];
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, line, sizeof line - 1, nullptr,
-                                         nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text, length, line, sizeof line - 1, nullptr, nullptr);
     line[size] = '\n';
     DWORD written = 0;
     (void)WriteFile(out, line, static_cast<DWORD>(size + 1), &written, nullptr);
@@ -32,9 +32,9 @@ bool write_screen(HANDLE out)
 {
     wchar_t text[max_width];
     const DWORD title_length = GetConsoleTitleW(text, max_width);
-    const HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                      0, nullptr);
+    const HANDLE screen =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
     CONSOLE_SCREEN_BUFFER_INFO info{};
     if (screen == INVALID_HANDLE_VALUE || GetConsoleScreenBufferInfo(screen, &info) == 0)
         return false;

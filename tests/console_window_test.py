@@ -25,8 +25,8 @@ END_SECONDS = 20
 # How long the double-clicked program is watched for going on waiting.
 WATCH_SECONDS = 3
 # Windows ends a console program on Ctrl+C with STATUS_CONTROL_C_EXIT,
-# 0xC000013A. Under Wine, the console's read comes back at end of input
-# first, so the program ends as it does there, with 0.
+# 0xC000013A. Wine 8 ends it too, but its start reports 0: the program's
+# read comes back, and main returns, before Wine's handler would exit.
 CTRL_C_STATUS = 0
 
 TOOLS = ["xdotool", "xwd", "xwdtopnm", "pnmtopng"]

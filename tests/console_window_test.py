@@ -94,9 +94,10 @@ def until(read, holds, seconds=START_SECONDS):
 
 
 @pytest.fixture
-def picture(request):
-    """Keeps a picture of the whole screen, named after the case and the moment."""
-    folder = request.config.getoption("pictures") or str(request.config.rootpath / "pictures")
+def picture(request, tmp_path_factory):
+    """Keeps a picture of the whole screen, named after the case and the
+    moment, in the --pictures folder, else in pytest's temporary folder."""
+    folder = request.config.getoption("pictures") or str(tmp_path_factory.getbasetemp() / "pictures")
     os.makedirs(folder, exist_ok=True)
     case = re.sub(r"[^A-Za-z0-9_-]+", "-", request.node.name.removeprefix("test_")).strip("-")
 

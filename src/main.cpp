@@ -3,6 +3,9 @@
 #include <signal.h>
 #include <stdio.h>
 #ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
 #else
@@ -52,26 +55,32 @@ bool write_sum(int32_t sum) noexcept
 }
 
 #ifdef _WIN32
-// Takes one character of input. From a pipe or a file that is exactly one
-// byte, and the rest stays for whoever reads next. The console hands over
-// whole lines, and none of the user's line may be left for the shell to
-// run, so there the wait takes the line to its end, however long it is.
+// Takes one character of input. From a pipe, a file or a device such as
+// NUL that is exactly one byte, and the rest stays for whoever reads next.
+// A console with ENABLE_LINE_INPUT hands over whole lines, and none of the
+// user's line may be left for the shell to run, so there the wait takes the
+// line to its end, however long it is. Without it, the console hands over
+// keys, Enter as a lone CR, and the first key ends the wait, with whatever
+// it sent in one go, such as an arrow key's sequence under
+// ENABLE_VIRTUAL_TERMINAL_INPUT.
 void wait_for_input() noexcept
 {
-    const int input = _fileno(stdin);
-    if (_isatty(input) == 0) {
-        // In binary mode, as text mode reads on past a CR to look for an
-        // LF; and beneath the stream, which the runtime fills two bytes at
-        // a time even when it is unbuffered.
-        unsigned char byte = 0;
-        (void)_setmode(input, _O_BINARY);
-        (void)_read(input, &byte, 1);
+    DWORD mode = 0;
+    const bool console = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+    if (console && (mode & ENABLE_LINE_INPUT) != 0) {
+        int c = 0;
+        do
+            c = getchar();
+        while (c != '\n' && c != EOF);
         return;
     }
-    int c = 0;
-    do
-        c = getchar();
-    while (c != '\n' && c != EOF);
+    // In binary mode, as text mode holds a CR back to look for an LF; and
+    // beneath the stream, which the runtime fills two bytes at a time even
+    // when it is unbuffered.
+    const int input = _fileno(stdin);
+    unsigned char keys[64];
+    (void)_setmode(input, _O_BINARY);
+    (void)_read(input, keys, console ? static_cast<unsigned>(sizeof keys) : 1U);
 }
 #else
 // The next character of input, or EOF at its end or on a read error. A

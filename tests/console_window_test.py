@@ -24,10 +24,10 @@ START_SECONDS = 60
 END_SECONDS = 20
 # How long the double-clicked program is watched for going on waiting.
 WATCH_SECONDS = 3
-# Windows ends a console program on Ctrl+C with STATUS_CONTROL_C_EXIT,
-# 0xC000013A. Wine 8 ends it too, but its start reports 0: the program's
-# read comes back, and main returns, before Wine's handler would exit.
-CTRL_C_STATUS = 0
+# Ctrl+C ends a console program with STATUS_CONTROL_C_EXIT, 0xC000013A,
+# which Wine's start gives as its low byte, or with 0 where the program's
+# read comes back, and main returns, before the handler exits.
+CTRL_C_STATUSES = {0, 0xC000013A & 0xFF}
 
 TOOLS = ["xdotool", "xwd", "xwdtopnm", "pnmtopng"]
 
@@ -134,15 +134,15 @@ def send(title, *keys):
 
 
 @pytest.mark.parametrize(
-    "keys, status, watched",
+    "keys, statuses, watched",
     [
-        (["key:Return"], 0, True),
-        (["abc", "key:Return"], 0, False),
-        (["key:ctrl+c"], CTRL_C_STATUS, False),
+        (["key:Return"], {0}, True),
+        (["abc", "key:Return"], {0}, False),
+        (["key:ctrl+c"], CTRL_C_STATUSES, False),
     ],
     ids=["enter", "letters_and_enter", "ctrl_c"],
 )
-def test_double_clicked(wine, program, read_window, picture, keys, status, watched):
+def test_double_clicked(wine, program, read_window, picture, keys, statuses, watched):
     # Explorer starts a program with no console of its own: Windows opens
     # a window for it, which is the program's alone.
     path = os.path.abspath(program)
@@ -158,12 +158,54 @@ def test_double_clicked(wine, program, read_window, picture, keys, status, watch
                     started.wait(WATCH_SECONDS)
                 assert read_window(name).rows == [EXPECTED]
             send(window.title, *keys)
-            assert started.wait(END_SECONDS) == status
+            ended = started.wait(END_SECONDS)
+            print(f"keys {keys}: status {ended}")
+            assert ended in statuses
         finally:
             started.kill()
     assert read_window(name) is None
     assert x_window(window.title) == [], "the window is still open"
     picture("ended")
+
+
+# A parent that reads keys turns its console's ENABLE_LINE_INPUT (0x2) and
+# ENABLE_ECHO_INPUT (0x4) off; the launcher then reads the next input
+# itself, which must be what was typed for it alone.
+MODE_CASES = {
+    "line_input_off-letter": (0x6, ["q"], ["z"]),
+    "line_input_off-enter": (0x6, ["key:Return"], ["z"]),
+    "echo_off-line": (0x4, ["abc", "key:Return"], ["z", "key:Return"]),
+}
+
+
+@pytest.mark.parametrize("off, keys, next_keys", MODE_CASES.values(), ids=MODE_CASES.keys())
+def test_console_mode(request, wine, program, read_window, picture, off, keys, next_keys):
+    helpers = os.path.dirname(os.path.abspath(request.config.getoption("console_screen")))
+    launcher = os.path.join(helpers, "console_mode.exe")
+    path = windows_path(wine, os.path.abspath(program))
+    rows = [EXPECTED, "[status 0]"]
+
+    def launcher_shows(count):
+        window = read_window("console_mode.exe")
+        return window if window is not None and len(window.rows) >= count else None
+
+    with subprocess.Popen(
+        [*wine, "start", "/wait", "/unix", launcher, str(off), path], stdin=subprocess.DEVNULL
+    ) as started:
+        try:
+            window = until(lambda: launcher_shows(1), bool)
+            assert window.rows == [EXPECTED]
+            picture("shown")
+            send(window.title, *keys)
+            assert until(lambda: launcher_shows(2), bool, END_SECONDS).rows == rows
+            send(window.title, *next_keys)
+            assert until(lambda: launcher_shows(3), bool, END_SECONDS).rows == rows + ["[next: z]"]
+            picture("ended")
+            send(window.title, *next_keys)
+            assert started.wait(END_SECONDS) == 0
+        finally:
+            started.kill()
+    assert x_window(window.title) == [], "the window is still open"
 
 
 CMD_CASES = {

@@ -63,7 +63,7 @@ def test_imports_kernel32_and_the_ucrt_alone(imports):
         *(
             ("stdio", name)
             for name in ["__stdio_common_vfprintf", "__acrt_iob_func", "fflush", "ferror"]
-            + ["getchar", "_fileno", "_isatty", "_setmode", "_read"]
+            + ["getchar", "_fileno", "_setmode", "_read"]
         ),
         ("runtime", "perror"),
     ],

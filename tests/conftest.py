@@ -19,7 +19,7 @@ def pytest_addoption(parser):
 
 
 def pytest_configure(config):
-    if not config.getoption("program"):
+    if not config.getoption("program") and not config.getoption("help"):
         raise pytest.UsageError("--program must name the executable under test")
     config.addinivalue_line("markers", "not_windows(reason): skip the case for a Windows program")
 

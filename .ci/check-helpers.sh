@@ -71,13 +71,16 @@ subids_for_root() {
 # clean root of the release made for it, with its tests under qemu-user,
 # into DIR/out; 77 where the mirror could not serve the build. sbuild
 # builds a cross build without its tests unless told otherwise, and exits
-# with 0 whatever its summary says.
+# with 0 whatever its summary says. Its .changes names the changelog's
+# distribution, as a build here does.
 sbuild_in_clean_root() { # release architecture dir
-    local summary mirror_stage=$'(^|\n)Fail-Stage: (apt-get-update|install-deps)(\n|$)'
+    local summary mirror_stage=$'(^|\n)Fail-Stage: (apt-get-update|install-deps)(\n|$)' distribution
+    distribution=$(dpkg-parsechangelog -SDistribution)
     subids_for_root
     root "$1" "$1-buildd.tar" --variant=buildd --include=apt-utils || return
     mkdir -p "$3/out"
-    (cd "$3/out" && DEB_BUILD_OPTIONS="" DEB_BUILD_PROFILES=cross sbuild --host="$2" --dist="$1" \
+    (cd "$3/out" && DEB_BUILD_OPTIONS="" DEB_BUILD_PROFILES=cross sbuild --host="$2" \
+        --dist="$distribution" \
         --chroot-mode=unshare --chroot="$work/$1-buildd.tar" --nolog --no-run-lintian \
         --no-run-autopkgtest ../pair-sum_*.dsc >log 2>&1) || true
     summary=$(grep -E '^(Build Profiles|Status|Fail-Stage): |tests passed' "$3/out/log") || true

@@ -205,9 +205,10 @@ def test_console_mode(request, wine, program, read_window, picture, off, keys, n
             send(window.title, *next_keys)
             assert started.wait(END_SECONDS) == 0
         finally:
+            if started.poll() is None:
+                # Those of a failed case would take the next case's keys.
+                subprocess.run([*wine, "taskkill", "/f", "/im", "console_mode.exe", "/im", name], capture_output=True)
             started.kill()
-            # Those of a failed case would take the next case's keys.
-            subprocess.run([*wine, "taskkill", "/f", "/im", "console_mode.exe", "/im", name], capture_output=True)
     assert x_window(window.title) == [], "the window is still open"
 
 

@@ -83,9 +83,7 @@ def check_ends_silently(result, stdout=EXPECTED):
 
 
 def stream_case(stdin, stdout, shown, status, marks=()):
-    return pytest.param(
-        stdin, stdout, shown, status, marks=marks, id=f"stdin_{stdin}-stdout_{stdout}"
-    )
+    return pytest.param(stdin, stdout, shown, status, marks=marks, id=f"stdin_{stdin}-stdout_{stdout}")
 
 
 @pytest.mark.parametrize(

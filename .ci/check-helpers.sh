@@ -44,11 +44,13 @@ fetch_failed() { # log
 
 # A clean root of a release's main and updates suites from the mirror this
 # machine uses, made once for all the checks of a run: 77 where the mirror
-# could not serve it.
+# could not serve it, which is not tried again; the caller says what could
+# not run for it.
 root() ( # release file mmdebstrap-option...
     exec 8>>"$work/$2.lock"
     flock 8
     [[ ! -e $work/$2 ]] || exit 0
+    [[ ! -e $work/$2.unserved ]] || exit 77
     local mirror
     mirror=$(mirror)
     mmdebstrap --variant=minbase --aptopt='Acquire::Retries "3"' "${@:3}" "$1" "$work/part-$2" \
@@ -56,7 +58,7 @@ root() ( # release file mmdebstrap-option...
         {
             tail -n 20 "$work/$2.log" >&2
             fetch_failed "$work/$2.log" || exit 1
-            not_run "$1" "the package mirror could not serve a clean root"
+            touch "$work/$2.unserved"
             exit 77
         }
     mv "$work/part-$2" "$work/$2"
@@ -74,10 +76,15 @@ subids_for_root() {
 # with 0 whatever its summary says. Its .changes names the changelog's
 # distribution, as a build here does.
 sbuild_in_clean_root() { # release architecture dir
-    local summary mirror_stage=$'(^|\n)Fail-Stage: (apt-get-update|install-deps)(\n|$)' distribution
+    local summary distribution mirror_stage=$'(^|\n)Fail-Stage: (apt-get-update|install-deps)(\n|$)'
     distribution=$(dpkg-parsechangelog -SDistribution)
     subids_for_root
-    root "$1" "$1-buildd.tar" --variant=buildd --include=apt-utils || return
+    local status=0
+    root "$1" "$1-buildd.tar" --variant=buildd --include=apt-utils || status=$?
+    if ((status == 77)); then
+        not_run "the $2 package" "the package mirror could not serve a clean $1 root"
+    fi
+    ((status == 0)) || return "$status"
     mkdir -p "$3/out"
     (cd "$3/out" && DEB_BUILD_OPTIONS="" DEB_BUILD_PROFILES=cross sbuild --host="$2" \
         --dist="$distribution" \
@@ -85,7 +92,9 @@ sbuild_in_clean_root() { # release architecture dir
         --no-run-autopkgtest ../pair-sum_*.dsc >log 2>&1) || true
     summary=$(grep -E '^(Build Profiles|Status|Fail-Stage): |tests passed' "$3/out/log") || true
     echo "$2: ${summary//$'\n'/; }"
-    [[ $summary == *"Status: successful"* && $summary == *"100% tests passed"* ]] && return
+    if [[ $summary == *"Status: successful"* && $summary == *"100% tests passed"* ]]; then
+        return
+    fi
     tail -n 40 "$3/out/log"
     [[ $summary =~ $mirror_stage ]] || return 1
     not_run "the $2 package" "the package mirror could not serve the build's dependencies"
